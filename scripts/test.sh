@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test suite:
+#   native (g++), native under AddressSanitizer + UndefinedBehaviorSanitizer, the libFuzzer
+#   target for a bounded time, and the Windows builds (x86-64, x86) under Wine on a virtual display.
+# Environment: QUORVEL_FUZZ_SECONDS (default 60), QUORVEL_SKIP_DEPS=1 to skip the package check.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root="$(pwd)"
+
+step() { printf '\n==> %s\n' "$*"; }
+
+if [ "${QUORVEL_SKIP_DEPS:-}" != 1 ]; then
+  step "checking packages"
+  bash scripts/install-deps.sh
+fi
+
+build() {
+  local preset="$1"
+  step "configuring and building: $preset"
+  mkdir -p build
+  cmake --preset "$preset" >"build/configure-$preset.log" 2>&1 || { cat "build/configure-$preset.log"; exit 1; }
+  shift
+  cmake --build --preset "$preset" "$@"
+}
+
+build native
+build sanitize
+build fuzz --target probe_fuzzer
+build win64
+build win32
+
+step "native tests"
+ctest --preset native
+
+step "native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset sanitize
+
+step "fuzzing the probe for ${QUORVEL_FUZZ_SECONDS:-60} s"
+mkdir -p build/fuzz/corpus
+# Two seeds, a PE32 and a PE32+ header, so that the fuzzer starts past the signatures.
+for magic in '\x0b\x01' '\x0b\x02'; do
+  { printf 'MZ'; head -c 58 /dev/zero; printf '\x40\0\0\0PE\0\0'; head -c 20 /dev/zero
+    printf "$magic"; head -c 222 /dev/zero; } >"build/fuzz/corpus/seed-${magic//\\/}"
+done
+build/fuzz/tests/fuzz/probe_fuzzer -dict=tests/fuzz/probe.dict -max_total_time="${QUORVEL_FUZZ_SECONDS:-60}" -print_final_stats=1 \
+  build/fuzz/corpus 2>build/fuzz/fuzz.log || { tail -50 build/fuzz/fuzz.log; exit 1; }
+grep -E '^stat::number_of_executed_units' build/fuzz/fuzz.log || true
+
+step "Windows tests under Wine"
+# shellcheck source=wine-env.sh
+source scripts/wine-env.sh
+trap wine_env_stop EXIT
+wine_env_start "$root/build/wine"
+ctest --preset win64
+if [ "$QUORVEL_WINE32" = 1 ]; then
+  ctest --preset win32
+else
+  echo "The x86 Windows build was compiled, but its tests cannot run here: this kernel cannot run"
+  echo "32-bit programs, and Wine needs that for 32-bit Windows programs."
+fi
