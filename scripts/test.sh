@@ -23,6 +23,30 @@ build() {
   cmake --build --preset "$preset" "$@"
 }
 
+# Every suite runs even when an earlier one failed; the run fails at the end.
+failed_suites=()
+passed_total=0
+failed_total=0
+suite() {
+  local name="$1"
+  shift
+  local log
+  log="$(mktemp)"
+  if ctest "$@" 2>&1 | tee "$log"; [ "${PIPESTATUS[0]}" -ne 0 ]; then
+    failed_suites+=("$name")
+  fi
+  local line
+  line="$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1 || true)"
+  if [ -n "$line" ]; then
+    local failed total
+    failed="$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")"
+    total="$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/' <<<"$line")"
+    passed_total=$((passed_total + total - failed))
+    failed_total=$((failed_total + failed))
+  fi
+  rm -f "$log"
+}
+
 build native
 build sanitize
 build fuzz --target probe_fuzzer
@@ -30,10 +54,11 @@ build win64
 build win32
 
 step "native tests"
-ctest --preset native
+suite native --preset native
 
 step "native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset sanitize
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1
+suite sanitize --preset sanitize
 
 step "fuzzing the probe for ${QUORVEL_FUZZ_SECONDS:-60} s"
 mkdir -p build/fuzz/corpus
@@ -51,10 +76,17 @@ step "Windows tests under Wine"
 source scripts/wine-env.sh
 trap wine_env_stop EXIT
 wine_env_start "$root/build/wine"
-ctest --preset win64
+suite win64 --preset win64
 if [ "$QUORVEL_WINE32" = 1 ]; then
-  ctest --preset win32
+  suite win32 --preset win32
 else
   echo "The x86 Windows build was compiled, but its tests cannot run here: this kernel cannot run"
   echo "32-bit programs, and Wine needs that for 32-bit Windows programs."
 fi
+
+echo
+if [ "${#failed_suites[@]}" -ne 0 ]; then
+  echo "failing suites: ${failed_suites[*]}"
+fi
+echo "all suites: $passed_total passed, $failed_total failed"
+[ "${#failed_suites[@]}" -eq 0 ]
