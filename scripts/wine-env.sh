@@ -19,8 +19,7 @@ wine_env_start() {
   export LC_ALL=zh_CN.UTF-8
   unset WINESERVER WINELOADER
 
-  local here
-  here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+  WINE_ENV_SCRIPTS="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
   # 32-bit Windows programs need Wine's 32-bit loader, which needs a kernel that runs 32-bit
   # Linux programs. Some kernels are built without that; the 64-bit half works regardless.
   if /usr/lib/wine/wine --version >/dev/null 2>&1; then
@@ -31,7 +30,7 @@ wine_env_start() {
     export QUORVEL_WINE32=0
     wine_env_log "this kernel cannot run 32-bit programs: Wine runs 64-bit Windows programs only"
   fi
-  wine() { "$here/wine-run" "$@"; }
+  wine() { "$WINE_ENV_SCRIPTS/wine-run" "$@"; }
 
   if [ -z "${QUORVEL_USE_DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then
     local n=90
