@@ -1,12 +1,14 @@
-// quorvel-probe: the header probe for scripts. One line per path, in the order given:
-// the bitness, a tab, the path exactly as given.
+// quorvel-probe: the header probe for scripts. Everything but the wiring of the process's
+// streams lives in the quorvel_cli library (cli.h), where the tests reach it.
 #include <cstdio>
 
-#include "probe.h"
+#include "cli.h"
+#include "std_streams.h"
 
 int main(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    std::printf("%d\t%s\n", static_cast<int>(quorvel::GetProgramBitness(argv[i])), argv[i]);
-  }
-  return std::fflush(stdout) == 0 ? 0 : 1;
+  quorvel::cli::UseBinaryStandardStreams();
+  quorvel::cli::FileSource in(stdin);
+  quorvel::cli::FileSink out(stdout);
+  quorvel::cli::FileSink err(stderr);
+  return quorvel::cli::Main(argc, argv, quorvel::probe::SystemFileAccess(), {in, out, err});
 }
