@@ -21,6 +21,7 @@ void UseBinaryStandardStreams() {
   // Nothing to do about a failure: the streams then stay in text mode.
   (void)_setmode(_fileno(stdin), _O_BINARY);
   (void)_setmode(_fileno(stdout), _O_BINARY);
+  (void)_setmode(_fileno(stderr), _O_BINARY);
 #endif
 }
 

@@ -26,8 +26,8 @@ class FileSink final : public ByteSink {
   std::FILE* file_;
 };
 
-// Puts standard input and output in binary mode on Windows: paths are read with their bytes
-// exactly (a NUL, a carriage return), and lines end with a line feed on every platform.
+// Puts the standard streams in binary mode on Windows: paths are read with their bytes exactly
+// (a NUL, a carriage return), and lines, messages included, end with a line feed everywhere.
 void UseBinaryStandardStreams();
 
 }  // namespace quorvel::cli
