@@ -65,6 +65,11 @@ wine_env_start() {
   # lives on it, and Wine draws frames and captions without a window manager.
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1920x1080 /f </dev/null >/dev/null 2>&1
+  # wineboot has already made the default desktop, before these keys existed, as the plain root
+  # window (no frames, no captions): restart the server so that explorer makes the virtual one.
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  wineserver -p </dev/null >/dev/null 2>&1
   wine explorer /desktop=Default,1920x1080 </dev/null >/dev/null 2>&1 &
   WINE_ENV_EXPLORER_PID=$!
   sleep 1
