@@ -6,7 +6,7 @@
 #include "std_streams.h"
 
 int main(int argc, char** argv) {
-  quorvel::cli::UseBinaryStandardStreams();
+  quorvel::cli::PrepareStandardStreams();
   quorvel::cli::FileSource in(stdin);
   quorvel::cli::FileSink out(stdout);
   quorvel::cli::FileSink err(stderr);

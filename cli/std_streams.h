@@ -26,8 +26,9 @@ class FileSink final : public ByteSink {
   std::FILE* file_;
 };
 
-// Puts the standard streams in binary mode on Windows: paths are read with their bytes exactly
+// Takes the C library's buffering off standard input and output (the tool has its own blocks),
+// and puts the standard streams in binary mode on Windows: paths are read with their bytes exactly
 // (a NUL, a carriage return), and lines, messages included, end with a line feed everywhere.
-void UseBinaryStandardStreams();
+void PrepareStandardStreams();
 
 }  // namespace quorvel::cli
