@@ -1,5 +1,7 @@
 // POSIX back end of the probe's file operations.
 #include <cerrno>
+#include <vector>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,6 +25,23 @@ OpenFailure FailureFromErrno(int error) {
   }
 }
 
+// A seek only records where the next read starts, and that read is a pread at the recorded place:
+// the same results as lseek followed by read, with one system call less per file. The position is
+// kept per descriptor, and per thread, since a descriptor belongs to the one call that opened it.
+class Positions {
+ public:
+  off_t& At(int fd) {
+    const auto index = static_cast<std::size_t>(fd);
+    if (index >= positions_.size()) positions_.resize(index + 16, 0);
+    return positions_[index];
+  }
+
+ private:
+  std::vector<off_t> positions_;
+};
+
+thread_local Positions positions;
+
 class PosixFileAccess final : public FileAccess {
  public:
   OpenResult Open(const char* path) override {
@@ -45,6 +64,7 @@ class PosixFileAccess final : public FileAccess {
       result.failure = folder ? OpenFailure::kFolder : OpenFailure::kNotRegularFile;
       return result;
     }
+    positions.At(fd) = 0;
     result.opened = true;
     result.handle = static_cast<FileHandle>(fd);
     return result;
@@ -52,20 +72,23 @@ class PosixFileAccess final : public FileAccess {
 
   std::size_t Read(FileHandle file, void* buffer, std::size_t count) override {
     auto* bytes = static_cast<unsigned char*>(buffer);
+    off_t& position = positions.At(Descriptor(file));
     std::size_t total = 0;
     while (total < count) {
-      const ssize_t got = ::read(Descriptor(file), bytes + total, count - total);
+      const ssize_t got = ::pread(Descriptor(file), bytes + total, count - total, position);
       if (got < 0 && errno == EINTR) continue;
       if (got < 0) return 0;  // a read error counts as nothing read
       if (got == 0) break;    // end of file
       total += static_cast<std::size_t>(got);
+      position += static_cast<off_t>(got);
     }
     return total;
   }
 
   bool Seek(FileHandle file, std::int32_t offset) override {
     if (offset < 0) return false;
-    return ::lseek(Descriptor(file), static_cast<off_t>(offset), SEEK_SET) != static_cast<off_t>(-1);
+    positions.At(Descriptor(file)) = static_cast<off_t>(offset);
+    return true;
   }
 
   void Close(FileHandle file) override { (void)::close(Descriptor(file)); }  // nothing to report
