@@ -80,26 +80,28 @@ class Program {
   }
 
   std::vector<HWND> Windows(const char* class_name) const {
-    struct Search {
-      DWORD pid;
-      const char* class_name;
-      std::vector<HWND> found;
-    } search{info_.dwProcessId, class_name, {}};
-    EnumWindows(
-        [](HWND hwnd, LPARAM lparam) -> BOOL {
-          auto& s = *reinterpret_cast<Search*>(lparam);
-          DWORD pid = 0;
-          GetWindowThreadProcessId(hwnd, &pid);
-          char name[64] = {};
-          GetClassNameA(hwnd, name, sizeof name);
-          if (pid == s.pid && lstrcmpA(name, s.class_name) == 0 && IsWindowVisible(hwnd)) s.found.push_back(hwnd);
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    Search search{info_.dwProcessId, class_name, {}};
+    EnumWindows(&Collect, reinterpret_cast<LPARAM>(&search));
     return search.found;
   }
 
  private:
+  struct Search {
+    DWORD pid;
+    const char* class_name;
+    std::vector<HWND> found;
+  };
+  // A plain CALLBACK function: a lambda has the wrong calling convention on x86.
+  static BOOL CALLBACK Collect(HWND hwnd, LPARAM lparam) {
+    auto& s = *reinterpret_cast<Search*>(lparam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    char name[64] = {};
+    GetClassNameA(hwnd, name, sizeof name);
+    if (pid == s.pid && lstrcmpA(name, s.class_name) == 0 && IsWindowVisible(hwnd)) s.found.push_back(hwnd);
+    return TRUE;
+  }
+
   PROCESS_INFORMATION info_{};
   bool started_ = false;
 };
@@ -176,11 +178,13 @@ TEST(Program, EscOnTheFocusedButtonEndsItWithExitCodeZero) {
   GUITHREADINFO gui{};
   gui.cbSize = sizeof gui;
   const DWORD thread = GetWindowThreadProcessId(windows.front(), nullptr);
+  // The window is visible a moment before its activation has put the focus in place.
+  HWND button = ChildWithId(windows.front(), 100);
   const auto end = std::chrono::steady_clock::now() + 5s;
-  while ((!GetGUIThreadInfo(thread, &gui) || gui.hwndFocus == nullptr) && std::chrono::steady_clock::now() < end) {
+  while ((!GetGUIThreadInfo(thread, &gui) || gui.hwndFocus != button) && std::chrono::steady_clock::now() < end) {
     std::this_thread::sleep_for(20ms);
   }
-  EXPECT_EQ(gui.hwndFocus, ChildWithId(windows.front(), 100)) << "the focus starts on 按钮1";
+  ASSERT_EQ(gui.hwndFocus, button) << "the focus starts on 按钮1";
   PostMessageA(gui.hwndFocus, WM_KEYDOWN, VK_ESCAPE, 1);
   EXPECT_EQ(program.Exit(), std::optional<DWORD>(0));
 }

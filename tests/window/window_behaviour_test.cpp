@@ -261,17 +261,21 @@ TEST_F(BehaviourTest, ButtonClickRaisesClicked) {
   EXPECT_EQ(seen.clicked, 1);
 }
 
+// Counts the left-button presses that reach the label itself.
+struct {
+  WNDPROC original = nullptr;
+  int presses = 0;
+} label_spy;
+LRESULT CALLBACK LabelSpy(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_LBUTTONDOWN) ++label_spy.presses;
+  return CallWindowProcA(label_spy.original, hwnd, message, wparam, lparam);
+}
+
 // The label's left-button event: its arguments, and whether the label still gets the message.
 TEST_F(BehaviourTest, LeftButtonPressedOnTheLabel) {
   HWND label = Control(entry::透明标签1);
-  static int label_got = 0;
-  static WNDPROC original = nullptr;
-  original = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(label, GWLP_WNDPROC));
-  auto spy = [](HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) -> LRESULT {
-    if (message == WM_LBUTTONDOWN) ++label_got;
-    return CallWindowProcA(original, hwnd, message, wparam, lparam);
-  };
-  SetWindowLongPtrA(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+spy));
+  label_spy.original = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(label, GWLP_WNDPROC));
+  SetWindowLongPtrA(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LabelSpy));
 
   struct Case {
     std::optional<bool> answer;
@@ -288,7 +292,7 @@ TEST_F(BehaviourTest, LeftButtonPressedOnTheLabel) {
   for (const Case& c : cases) {
     seen.presses.clear();
     seen.press_answer = c.answer;
-    label_got = 0;
+    label_spy.presses = 0;
     HoldModifiers(c.ctrl, c.shift, c.alt);
     PostMessageA(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(0xFFF5, 7));
     Pump(layer_, std::chrono::milliseconds(50));
@@ -298,9 +302,9 @@ TEST_F(BehaviourTest, LeftButtonPressedOnTheLabel) {
     EXPECT_EQ(std::get<0>(seen.presses[0]), 0xFFF5u);
     EXPECT_EQ(std::get<1>(seen.presses[0]), 7u);
     EXPECT_EQ(std::get<2>(seen.presses[0]), c.key_state);
-    EXPECT_EQ(label_got, c.label_gets_it ? 1 : 0);
+    EXPECT_EQ(label_spy.presses, c.label_gets_it ? 1 : 0);
   }
-  SetWindowLongPtrA(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+  SetWindowLongPtrA(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(label_spy.original));
 }
 
 TEST_F(BehaviourTest, DropTargetTextEventsReachTheirHandlers) {

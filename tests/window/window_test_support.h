@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -97,8 +98,10 @@ inline void HoldModifiers(bool ctrl, bool shift, bool alt) {
 // A key press as the keyboard would post it to the focused window.
 inline void PostKey(HWND target, WPARAM key, bool alt = false) {
   const UINT scan = MapVirtualKeyA(static_cast<UINT>(key), MAPVK_VK_TO_VSC);
-  const LPARAM down = static_cast<LPARAM>(1u | (scan << 16) | (alt ? (1u << 29) : 0u));
-  const LPARAM up = static_cast<LPARAM>(down | (1u << 30) | (1u << 31));
+  const std::uint32_t down_bits = 1u | (scan << 16) | (alt ? (1u << 29) : 0u);
+  const std::uint32_t up_bits = down_bits | (1u << 30) | (1u << 31);
+  const auto down = static_cast<LPARAM>(static_cast<std::int32_t>(down_bits));
+  const auto up = static_cast<LPARAM>(static_cast<std::int32_t>(up_bits));
   PostMessageA(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, down);
   PostMessageA(target, alt ? WM_SYSKEYUP : WM_KEYUP, key, up);
 }
