@@ -253,5 +253,26 @@ TEST_F(PaintTest, CaptionWritesLeakNoGdiObject) {
   EXPECT_EQ(after.count, before.count);
 }
 
+// The text box's brush and font, the icons and the labels go with the window.
+TEST(WindowLifetime, LoadingAndClosingTheWindowLeavesNoGdiObject) {
+  Watchdog watchdog(std::chrono::seconds(60));
+  ui::WindowLayer layer(GetModuleHandleA(nullptr));
+  auto cycle = [&layer] {
+    ui::MainWindow* window = layer.Load(ui::BuiltInDescriptions(), ui::kMainWindowNumber);
+    ASSERT_NE(window, nullptr);
+    UpdateWindow(window->Handle());
+    Pump(layer, std::chrono::milliseconds(30));
+    DestroyWindow(window->Handle());
+    Pump(layer, std::chrono::milliseconds(30));
+  };
+  // The first window also fills the system's caches (classes, stock objects, fonts).
+  cycle();
+  const GdiCount before = CountGdiObjects();
+  for (int i = 0; i < 10; ++i) cycle();
+  const GdiCount after = CountGdiObjects();
+  std::printf("GDI objects by %s: %ld before, %ld after 10 windows\n", before.method, before.count, after.count);
+  EXPECT_EQ(after.count, before.count);
+}
+
 }  // namespace
 }  // namespace quorvel::testing

@@ -494,6 +494,13 @@ void MainWindow::OnNcDestroy() {
   // Whatever worked behind the components goes with them; the about-to-be-destroyed event has
   // already run, so a drop target is unbound by now.
   for (std::any& attachment : attachments_) attachment.reset();
+  // The controls are gone before their parent's last message: nothing uses these any more.
+  for (auto& label : labels_) label.reset();
+  text_box_brush_.reset();
+  text_box_font_.reset();
+  button_font_.reset();
+  big_icon_.reset();
+  small_icon_.reset();
   layer_.OnWindowDestroyed();
 }
 
