@@ -137,11 +137,12 @@ void TransparentLabel::OnPaint() {
 // A label never keeps the focus: it goes back where it came from, or to the window, which
 // passes it on to its focus order.
 void TransparentLabel::OnSetFocus(HWND previous) {
-  if (previous != nullptr && IsWindow(previous) != FALSE && previous != hwnd_) {
-    (void)SetFocus(previous);
-  } else {
-    (void)SetFocus(GetParent(hwnd_));
-  }
+  char class_name[64] = {};
+  const bool back_possible = previous != nullptr && IsWindow(previous) != FALSE &&
+                             GetAncestor(previous, GA_ROOT) == GetAncestor(hwnd_, GA_ROOT) &&
+                             GetClassNameA(previous, class_name, sizeof class_name) > 0 &&
+                             lstrcmpA(class_name, kLabelClass) != 0;
+  (void)SetFocus(back_possible ? previous : GetParent(hwnd_));
 }
 
 }  // namespace quorvel::ui
