@@ -27,7 +27,7 @@ struct Seen {
   bool controls_existed_when_created = false;
   int destroying = 0;
   bool controls_alive_when_destroying = false;
-  bool attachment_alive_when_destroying = false;
+  bool components_alive_when_destroying = false;
   int clicked = 0;
   std::vector<std::tuple<std::uint32_t, std::uint32_t, std::int32_t>> presses;
   std::optional<bool> press_answer;
@@ -50,7 +50,8 @@ void OnCreated(MainWindow& window) {
 void OnDestroying(MainWindow& window) {
   ++seen.destroying;
   seen.controls_alive_when_destroying = AllControlsExist(window);
-  seen.attachment_alive_when_destroying = window.Attachment(entry::拖放对象).has_value();
+  seen.components_alive_when_destroying =
+      window.DropTargetOf(entry::拖放对象) != nullptr && window.ChooserOf(entry::通用对话框1) != nullptr;
 }
 void OnClicked(MainWindow&) { ++seen.clicked; }
 std::optional<bool> OnPressed(MainWindow&, std::uint32_t x, std::uint32_t y, std::int32_t keys) {
@@ -348,14 +349,22 @@ TEST_F(BehaviourTest, OperationsForTheHandlers) {
   EXPECT_EQ(window_->ChooserSettingsOf(entry::拖放对象), nullptr);
 }
 
-TEST_F(BehaviourTest, AttachmentsLiveUntilTheAboutToBeDestroyedEventHasRun) {
-  auto object = std::make_shared<int>(1);
-  std::weak_ptr<int> watch = object;
-  window_->Attachment(entry::拖放对象) = std::move(object);
+// The chooser and the drop target are built with the window from their stored settings, each
+// behind its own entry, the drop target unbound; they outlive the about-to-be-destroyed event.
+TEST_F(BehaviourTest, ComponentsLiveFromTheBuildUntilTheAboutToBeDestroyedEventHasRun) {
+  ASSERT_NE(window_->ChooserOf(entry::通用对话框1), nullptr);
+  EXPECT_EQ(window_->ChooserOf(entry::通用对话框1)->FileName(), "");
+  EXPECT_EQ(window_->ChooserOf(entry::通用对话框1)->Owner(), Main());
+  EXPECT_EQ(window_->ChooserOf(entry::拖放对象), nullptr);
+  ASSERT_NE(window_->DropTargetOf(entry::拖放对象), nullptr);
+  EXPECT_EQ(window_->DropTargetOf(entry::拖放对象)->BoundWindow(), nullptr);
+  EXPECT_EQ(window_->DropTargetOf(entry::编辑框1), nullptr);
+
   DestroyWindow(Main());
   EXPECT_EQ(seen.destroying, 1);
-  EXPECT_TRUE(seen.attachment_alive_when_destroying);
-  EXPECT_TRUE(watch.expired());
+  EXPECT_TRUE(seen.components_alive_when_destroying);
+  EXPECT_EQ(window_->DropTargetOf(entry::拖放对象), nullptr);
+  EXPECT_EQ(window_->ChooserOf(entry::通用对话框1), nullptr);
 }
 
 // The quit message follows the last loaded window's destruction, once the loop runs.

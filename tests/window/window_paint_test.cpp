@@ -10,6 +10,7 @@
 
 #include "main_window/main_window.h"
 #include "main_window/window_description.h"
+#include "process_resources.h"
 #include "window_test_support.h"
 
 namespace quorvel::testing {
@@ -216,22 +217,8 @@ TEST_F(PaintTest, TextPastTheClientAreaIsCutOffAtItsEdge) {
   EXPECT_TRUE(Find(whole, RECT{0, 0, client_left, whole.height}, Reddish).Empty());
 }
 
-// Counts the process's GDI objects. Where GetGuiResources reports nothing (Wine answers 0), the
-// handle table is walked instead: an object is alive when its table slot answers a type.
-struct GdiCount {
-  const char* method;
-  long count;
-};
-
-GdiCount CountGdiObjects() {
-  const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  if (reported != 0) return {"GetGuiResources", static_cast<long>(reported)};
-  long alive = 0;
-  for (ULONG_PTR slot = 1; slot < 0x10000; ++slot) {
-    if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0) ++alive;
-  }
-  return {"handle table walk", alive};
-}
+using testing::CountGdiObjects;
+using GdiCount = testing::ResourceCount;
 
 TEST_F(PaintTest, CaptionWritesLeakNoGdiObject) {
   Settle();

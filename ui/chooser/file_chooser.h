@@ -39,6 +39,8 @@ class FileChooser {
   // before it is fully built); the dialog is owned by whatever window is set at `Open`.
   void SetOwner(HWND owner) { owner_ = owner; }
   HWND Owner() const { return owner_; }
+  // Puts another dialog function in place, as tests of the chooser's callers do.
+  void SetDialogFunction(DialogFunction dialog) { dialog_ = std::move(dialog); }
 
   // Shows the dialog modally. True when the user confirmed a file, whose full path `FileName`
   // then holds; false otherwise, with `FileName` as it was.

@@ -168,6 +168,20 @@ bool MainWindow::CreateControl(HINSTANCE instance, std::size_t list_index, int c
                                 control.top, control.width, control.height, hwnd_, ChildId(child_id),
                                 instance, nullptr);
       if (created == nullptr) return false;
+      if (control.kind == EntryKind::FileChooser) {
+        // The dialog is owned by the main window, which exists by now.
+        choosers_[list_index] =
+            std::make_unique<FileChooser>(std::get<ChooserSettings>(control.settings), hwnd_, instance);
+      } else {
+        auto drop_target = std::make_unique<DropTarget>(std::get<DropTargetSettings>(control.settings));
+        for (int event = 0; event < DropTarget::kEventCount; ++event) {
+          drop_target->SetHandler(static_cast<DropTarget::Event>(event),
+                                  [this, number = control.number, event](const char* text) {
+                                    RaiseText(number, event, text);
+                                  });
+        }
+        drop_targets_[list_index] = std::move(drop_target);
+      }
       break;
     case EntryKind::Window:
       return false;
@@ -240,9 +254,14 @@ const DropTargetSettings* MainWindow::DropTargetSettingsOf(std::uint32_t number)
   return found != nullptr ? std::get_if<DropTargetSettings>(&found->settings) : nullptr;
 }
 
-std::any& MainWindow::Attachment(std::uint32_t number) {
+FileChooser* MainWindow::ChooserOf(std::uint32_t number) const {
   const std::size_t index = IndexOf(number);
-  return attachments_[index < kControlCount ? index : kControlCount];
+  return index < kControlCount ? choosers_[index].get() : nullptr;
+}
+
+DropTarget* MainWindow::DropTargetOf(std::uint32_t number) const {
+  const std::size_t index = IndexOf(number);
+  return index < kControlCount ? drop_targets_[index].get() : nullptr;
 }
 
 void MainWindow::RaiseText(std::uint32_t number, std::int32_t event, const char* text) {
@@ -491,9 +510,10 @@ void MainWindow::OnNcDestroy() {
   hwnd_ = nullptr;
   controls_.fill(nullptr);
   last_focus_ = nullptr;
-  // Whatever worked behind the components goes with them; the about-to-be-destroyed event has
-  // already run, so a drop target is unbound by now.
-  for (std::any& attachment : attachments_) attachment.reset();
+  // Whatever worked behind the components goes with them. The about-to-be-destroyed event has
+  // already run, so a drop target is unbound by now: OLE holds no reference to it any more.
+  for (auto& chooser : choosers_) chooser.reset();
+  for (auto& drop_target : drop_targets_) drop_target.reset();
   // The controls are gone before their parent's last message: nothing uses these any more.
   for (auto& label : labels_) label.reset();
   text_box_brush_.reset();

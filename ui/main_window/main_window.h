@@ -16,14 +16,14 @@
 //   window.WriteCaption(entry::透明标签1, text);  window.ControlHandle(entry::编辑框1);
 // The two components (file chooser, drop target) are never-shown child windows; reach them with
 // ControlHandle(entry::通用对话框1 / entry::拖放对象), their stored settings with
-// ChooserSettingsOf / DropTargetSettingsOf, keep their objects in Attachment(number) (released
-// when the window is gone, after the about-to-be-destroyed event), and let the drop target raise
-// its events with RaiseText(entry::拖放对象, 3, text).
+// ChooserSettingsOf / DropTargetSettingsOf, and the component objects the window builds behind
+// them, made from those settings, with ChooserOf / DropTargetOf. The objects live until the
+// window is gone, after the about-to-be-destroyed event; the drop target's events reach the
+// table's handlers through RaiseText(entry::拖放对象, 3, text).
 #pragma once
 
 #include <windows.h>
 
-#include <any>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -31,7 +31,9 @@
 #include <string>
 #include <vector>
 
+#include "chooser/file_chooser.h"
 #include "common/unique_handle.h"
+#include "drop_target/drop_target.h"
 #include "main_window/window_description.h"
 
 namespace quorvel::ui {
@@ -62,8 +64,10 @@ class MainWindow {
   const WindowDescription& Description() const { return description_; }
   const ChooserSettings* ChooserSettingsOf(std::uint32_t number) const;
   const DropTargetSettings* DropTargetSettingsOf(std::uint32_t number) const;
-  // A slot per entry for an object that works behind a component's window.
-  std::any& Attachment(std::uint32_t number);
+  // The object that works behind a component's window; nullptr for any other entry, and once
+  // the window is gone.
+  FileChooser* ChooserOf(std::uint32_t number) const;
+  DropTarget* DropTargetOf(std::uint32_t number) const;
 
   // Raises a component's text event (the drop target's events 0 to 3) into its handler.
   void RaiseText(std::uint32_t number, std::int32_t event, const char* text);
@@ -116,7 +120,8 @@ class MainWindow {
   bool built_ = false;
   std::array<HWND, kControlCount> controls_{};  // list order
   std::array<std::unique_ptr<TransparentLabel>, kControlCount> labels_;
-  std::array<std::any, kControlCount + 1> attachments_;
+  std::array<std::unique_ptr<FileChooser>, kControlCount> choosers_;     // list order
+  std::array<std::unique_ptr<DropTarget>, kControlCount> drop_targets_;  // list order
   unique_hbrush text_box_brush_;
   unique_hfont text_box_font_;
   unique_hfont button_font_;
