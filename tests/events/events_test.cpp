@@ -164,6 +164,17 @@ bool RegisteredForDrops(HWND window) {
   return result == DRAGDROP_E_ALREADYREGISTERED;
 }
 
+bool edit_destroyed = false;
+bool registered_when_edit_destroyed = true;
+WNDPROC edit_procedure = nullptr;
+LRESULT CALLBACK WatchEditDestruction(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_DESTROY) {
+    edit_destroyed = true;
+    registered_when_edit_destroyed = RegisteredForDrops(hwnd);
+  }
+  return CallWindowProcA(edit_procedure, hwnd, message, wparam, lparam);
+}
+
 // The text box takes drops from its creation on; the binding ends before the box is destroyed.
 TEST_F(ProgramWindow, TheDropTargetIsBoundToTheTextBoxUntilJustBeforeItGoes) {
   HWND edit = Control(entry::编辑框1);
@@ -172,22 +183,20 @@ TEST_F(ProgramWindow, TheDropTargetIsBoundToTheTextBoxUntilJustBeforeItGoes) {
   EXPECT_FALSE(RegisteredForDrops(Control(entry::按钮1)));
 
   // Watch the box's own destruction.
-  static bool registered_when_destroyed = true;
-  static bool destroyed = false;
-  static WNDPROC original = nullptr;
-  registered_when_destroyed = true;
-  destroyed = false;
-  original = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-      edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND hwnd, UINT message, WPARAM w, LPARAM l) -> LRESULT {
-        if (message == WM_DESTROY) {
-          destroyed = true;
-          registered_when_destroyed = RegisteredForDrops(hwnd);
-        }
-        return CallWindowProcA(original, hwnd, message, w, l);
-      })));
+  edit_destroyed = false;
+  registered_when_edit_destroyed = true;
+  edit_procedure = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchEditDestruction)));
   DestroyWindow(Main());
-  EXPECT_TRUE(destroyed);
-  EXPECT_FALSE(registered_when_destroyed);
+  EXPECT_TRUE(edit_destroyed);
+  EXPECT_FALSE(registered_when_edit_destroyed);
+}
+
+int label_presses = 0;
+WNDPROC label_procedure = nullptr;
+LRESULT CALLBACK CountLabelPresses(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_LBUTTONDOWN) ++label_presses;
+  return CallWindowProcA(label_procedure, hwnd, message, wparam, lparam);
 }
 
 // A press on the result label reaches the label and changes nothing on screen.
@@ -199,14 +208,9 @@ TEST_F(ProgramWindow, APressOnTheResultLabelChangesNothing) {
   probed.clear();
 
   HWND label = Control(entry::透明标签1);
-  static int label_presses = 0;
-  static WNDPROC original = nullptr;
   label_presses = 0;
-  original = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-      label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND hwnd, UINT message, WPARAM w, LPARAM l) -> LRESULT {
-        if (message == WM_LBUTTONDOWN) ++label_presses;
-        return CallWindowProcA(original, hwnd, message, w, l);
-      })));
+  label_procedure = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountLabelPresses)));
   PostMessageA(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 10));
   PostMessageA(label, WM_LBUTTONUP, 0, MAKELPARAM(20, 10));
   ASSERT_TRUE(testing::PumpUntil(layer_, [] { return label_presses > 0; }));

@@ -45,28 +45,30 @@ inline std::string OwnFolder() {
   return folder.substr(0, folder.find_last_of('\\'));
 }
 
+struct WindowSearch {
+  DWORD process_id;
+  const char* class_name;
+  std::vector<HWND> found;
+};
+
+inline BOOL CALLBACK CollectWindowOf(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<WindowSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search->process_id) return TRUE;
+  if (search->class_name != nullptr) {
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (lstrcmpiA(name, search->class_name) != 0) return TRUE;
+  }
+  search->found.push_back(window);
+  return TRUE;
+}
+
 // Top-level windows of a process, optionally of one class.
 inline std::vector<HWND> TopLevelWindowsOf(DWORD process_id, const char* class_name = nullptr) {
-  struct Search {
-    DWORD process_id;
-    const char* class_name;
-    std::vector<HWND> found;
-  } search{process_id, class_name, {}};
-  EnumWindows(
-      [](HWND window, LPARAM context) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(context);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner != s->process_id) return TRUE;
-        if (s->class_name != nullptr) {
-          char name[256] = {};
-          GetClassNameA(window, name, sizeof name);
-          if (lstrcmpiA(name, s->class_name) != 0) return TRUE;
-        }
-        s->found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{process_id, class_name, {}};
+  EnumWindows(&CollectWindowOf, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
