@@ -15,16 +15,8 @@ using testing::Bytes;
 using testing::MakePe;
 using testing::PeShape;
 
-PeShape With(void (*change)(PeShape&)) {
-  PeShape shape;
-  change(shape);
-  return shape;
-}
-
-Bytes Truncated(Bytes bytes, std::size_t size) {
-  bytes.resize(size);
-  return bytes;
-}
+using testing::Truncated;
+using testing::With;
 
 struct ReasonCase {
   const char* name;

@@ -32,10 +32,7 @@ TEST_P(ChoosingAFile, ShowsTheAnswerInTitleAndLabel) {
   EXPECT_EQ(Caption(), CaptionFor(file.digits));
 }
 
-testing::Bytes Truncated(testing::Bytes bytes, std::size_t size) {
-  bytes.resize(size);
-  return bytes;
-}
+using testing::Truncated;
 
 INSTANTIATE_TEST_SUITE_P(
     Files, ChoosingAFile,

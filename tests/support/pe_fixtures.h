@@ -53,6 +53,18 @@ inline Bytes Pe32Plus() {
   return MakePe(shape);
 }
 
+// The shape of a well-formed PE32 with one thing changed.
+inline PeShape With(void (*change)(PeShape&)) {
+  PeShape shape;
+  change(shape);
+  return shape;
+}
+
+inline Bytes Truncated(Bytes bytes, std::size_t size) {
+  bytes.resize(size);
+  return bytes;
+}
+
 inline Bytes BytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
 }  // namespace quorvel::testing

@@ -8,31 +8,27 @@
 
 namespace quorvel::ui::events {
 
-void ShowResult(MainWindow& window, Probe probe) {
-  {
-    std::int32_t bitness = 0;
-    {
-      const std::string content = window.ReadContent();
-      bitness = probe(content.c_str());
-    }
-    const Text title = [&] {
-      const Text digits = Digits(bitness);
-      return Concat({kTitlePrefix, digits.get(), kSuffix});
-    }();
-    window.SetTitle(title.get());
-  }
-  // A second probe, which reads the file afresh: the two texts differ only if the file changed
-  // in between.
+namespace {
+
+// Reads 编辑框1 afresh, probes the path it holds, and makes the prefix, the digits and the suffix
+// into one text.
+Text AnswerText(const MainWindow& window, Probe probe, const char* prefix) {
   std::int32_t bitness = 0;
   {
     const std::string content = window.ReadContent();
     bitness = probe(content.c_str());
   }
-  const Text caption = [&] {
-    const Text digits = Digits(bitness);
-    return Concat({kCaptionPrefix, digits.get(), kSuffix});
-  }();
-  window.WriteCaption(entry::透明标签1, caption.get());
+  const Text digits = Digits(bitness);
+  return Concat({prefix, digits.get(), kSuffix});
+}
+
+}  // namespace
+
+void ShowResult(MainWindow& window, Probe probe) {
+  window.SetTitle(AnswerText(window, probe, kTitlePrefix).get());
+  // A second probe, which reads the file afresh: the two texts differ only if the file changed
+  // in between.
+  window.WriteCaption(entry::透明标签1, AnswerText(window, probe, kCaptionPrefix).get());
 }
 
 void OnCreated(MainWindow& window) {
