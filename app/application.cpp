@@ -29,6 +29,13 @@ std::string ExecutableFolder(std::string_view path) {
   return std::string(text.c_str(), last_backslash);
 }
 
+std::optional<std::string> FolderToWorkIn(const char* module_path, DWORD length) {
+  // A path that filled the whole buffer was cut short, and cutting it at its last backslash
+  // could name some other folder.
+  if (length == 0 || length >= MAX_PATH) return std::nullopt;
+  return ExecutableFolder(std::string_view(module_path, length));
+}
+
 void SetUpWindowLayer(ApplicationState& state) {
   // The drop target needs OLE on this thread; start-up goes on whatever it answers.
   (void)OleInitialize(nullptr);
@@ -36,9 +43,10 @@ void SetUpWindowLayer(ApplicationState& state) {
 
   char path[MAX_PATH] = {};
   const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  const std::string folder = ExecutableFolder(std::string_view(path, std::min<DWORD>(length, MAX_PATH)));
-  // Started from anywhere, the program works in its own folder; a failure changes nothing.
-  (void)SetCurrentDirectoryA(folder.c_str());
+  if (const auto folder = FolderToWorkIn(path, length)) {
+    // Started from anywhere, the program works in its own folder; a failure changes nothing.
+    (void)SetCurrentDirectoryA(folder->c_str());
+  }
 
   state.ui_thread = GetCurrentThreadId();
 }

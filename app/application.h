@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <span>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,9 @@ struct ApplicationState {
 // The part of an executable path before its last backslash, read as text of the ANSI code page
 // (a double-byte character's second byte is never taken for a backslash); empty without one.
 std::string ExecutableFolder(std::string_view path);
+// The folder to make current, from GetModuleFileNameA's buffer of MAX_PATH bytes and its answer:
+// none when the call failed or the path filled the buffer and so was cut short.
+std::optional<std::string> FolderToWorkIn(const char* module_path, DWORD length);
 
 // OleInitialize, the executable's folder as current directory, the thread id.
 void SetUpWindowLayer(ApplicationState& state);

@@ -40,6 +40,18 @@ TEST(ExecutableFolder, ASecondByteIsNeverTakenForABackslash) {
   EXPECT_EQ(ExecutableFolder("C:\\a\x81\x5C\\b.exe"), "C:\\a\x81\x5C");
 }
 
+// A module path that filled GetModuleFileNameA's whole buffer was cut short; its cut would
+// name another folder, so the current directory is left alone.
+TEST(FolderToWorkIn, OnlyACompletePathGivesAFolder) {
+  const std::string whole = "C:\\tools\\quorvel.exe";
+  EXPECT_EQ(FolderToWorkIn(whole.c_str(), static_cast<DWORD>(whole.size())), std::optional<std::string>("C:\\tools"));
+  EXPECT_EQ(FolderToWorkIn("", 0), std::nullopt);
+  const std::string cut = "C:\\" + std::string(200, 'd') + "\\" + std::string(MAX_PATH - 205, 'e');
+  ASSERT_EQ(cut.size(), static_cast<std::size_t>(MAX_PATH - 1));
+  EXPECT_EQ(FolderToWorkIn(cut.c_str(), MAX_PATH), std::nullopt);
+  EXPECT_EQ(FolderToWorkIn(cut.c_str(), MAX_PATH - 1), std::optional<std::string>("C:\\" + std::string(200, 'd')));
+}
+
 std::vector<int> calls;
 void HookA() { calls.push_back(1); }
 void HookB() { calls.push_back(2); }
