@@ -56,6 +56,21 @@ build win32
 step "native tests"
 suite native --preset native
 
+step "the native probe on the Windows executables just built: x86-64 ones 64, x86 ones 32"
+# A small check of its own, outside CTest: it needs all three builds.
+for pair in "64 win64" "32 win32"; do
+  set -- $pair
+  mapfile -t exes < <(find "build/$2" -name '*.exe' -not -path '*/CMakeFiles/*' | sort)
+  if build/native/cli/quorvel-probe --require "$1" "${exes[@]}" >"build/probe-$2.txt"; then
+    echo "${#exes[@]} executables in build/$2 answer $1"
+    passed_total=$((passed_total + 1))
+  else
+    grep -v "^$1	" "build/probe-$2.txt" || true
+    failed_suites+=("probe-$2")
+    failed_total=$((failed_total + 1))
+  fi
+done
+
 step "native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1
 suite sanitize --preset sanitize
