@@ -233,6 +233,18 @@ TEST_F(ProgramWindow, AThousandAnswersLeaveNothingBehind) {
     UpdateWindow(Control(entry::透明标签1));
     probed.clear();  // the test's own record of the probes must not grow either
   };
+  // The counters must see one object come and go, or their agreement below proves nothing.
+  {
+    const long gdi = testing::CountGdiObjects().count;
+    const long handles = testing::CountKernelHandles().count;
+    HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
+    HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    EXPECT_EQ(testing::CountGdiObjects().count, gdi + 1);
+    EXPECT_EQ(testing::CountKernelHandles().count, handles + 1);
+    DeleteObject(brush);
+    CloseHandle(event);
+  }
+
   for (int i = 0; i < 10; ++i) answer(i);
   testing::Pump(layer_, std::chrono::milliseconds(50));
   const auto gdi_before = testing::CountGdiObjects();
