@@ -130,7 +130,7 @@ class MainWindowTest : public ::testing::Test {
   HWND Main() const { return window_->Handle(); }
   HWND Control(std::uint32_t number) const { return window_->ControlHandle(number); }
 
-  // Under CTest's limit of 180 s for the whole program, with room for a slow machine.
+  // Below CTest's limit of 180 s for each test, with room for a slow machine.
   Watchdog watchdog_{std::chrono::seconds(150)};
   ui::WindowLayer layer_{GetModuleHandleA(nullptr)};
   ui::WindowDescription description_ = ui::MainWindowDescription();
