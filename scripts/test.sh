@@ -103,5 +103,5 @@ echo
 if [ "${#failed_suites[@]}" -ne 0 ]; then
   echo "failing suites: ${failed_suites[*]}"
 fi
-echo "all suites: $passed_total passed, $failed_total failed"
+echo "total: $passed_total passed, $failed_total failed"
 [ "${#failed_suites[@]}" -eq 0 ]
