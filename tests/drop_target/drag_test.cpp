@@ -16,6 +16,7 @@
 
 #include "drop_target.h"
 #include "temp_dir.h"
+#include "x_pointer.h"
 
 namespace quorvel::ui {
 namespace {
@@ -23,14 +24,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-constexpr char kXdotool[] = "Z:\\usr\\bin\\xdotool";
 constexpr char kSourceClass[] = "QuorvelDragSource";
 constexpr char kHostClass[] = "QuorvelDropHost";
-
-bool UnderWine() {
-  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
 
 std::string Folder(const std::string& file) { return file.substr(0, file.find_last_of('\\')); }
 
@@ -45,11 +40,7 @@ std::string ReadAll(const std::string& file) {
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-POINT Centre(HWND window) {
-  RECT r{};
-  (void)GetWindowRect(window, &r);
-  return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
+using testing::Centre;
 
 // Runs this thread's messages (OLE delivers the drop through them) until `done` or the deadline.
 template <typename Done>
@@ -77,8 +68,8 @@ bool Launch(const std::string& command_line, PROCESS_INFORMATION& process) {
 class CrossProcessDragTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!UnderWine()) GTEST_SKIP() << "drives the X pointer with xdotool: runs under Wine only";
-    if (GetFileAttributesA(kXdotool) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "xdotool is not installed";
+    const std::string why_not = testing::WhyNoRealDrag();
+    if (!why_not.empty()) GTEST_SKIP() << why_not;
     ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
     ole_ = true;
 
@@ -154,15 +145,7 @@ class CrossProcessDragTest : public ::testing::Test {
   std::vector<std::string> DragTo(POINT to) {
     received_.clear();
     const int before = DragsReported();
-    const POINT from = Centre(source_window_);
-    std::string command = std::string(kXdotool) + " mousemove " + std::to_string(from.x) + " " +
-                          std::to_string(from.y) + " sleep 0.2 mousedown 1";
-    for (int step = 1; step <= 6; ++step) {
-      const LONG x = from.x + (to.x - from.x) * step / 6;
-      const LONG y = from.y + (to.y - from.y) * step / 6;
-      command += " mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.1";
-    }
-    command += " sleep 0.3 mouseup 1";
+    const std::string command = testing::DragCommand(Centre(source_window_), to);
     PROCESS_INFORMATION xdotool{};
     EXPECT_TRUE(Launch(command, xdotool)) << command;
     if (xdotool.hProcess != nullptr) (void)CloseHandle(xdotool.hProcess);

@@ -13,24 +13,14 @@
 #include <vector>
 
 #include "running_tool.h"
+#include "x_pointer.h"
 
 namespace quorvel {
 namespace {
 
 using namespace std::chrono_literals;
 
-constexpr char kXdotool[] = "Z:\\usr\\bin\\xdotool";
-
-bool UnderWine() {
-  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
-POINT Centre(HWND window) {
-  RECT r{};
-  GetWindowRect(window, &r);
-  return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
+using testing::Centre;
 
 std::size_t LinesIn(const std::string& file) {
   std::ifstream in(file, std::ios::binary);
@@ -43,8 +33,8 @@ std::size_t LinesIn(const std::string& file) {
 class DraggingOntoTheTool : public RunningTool {
  protected:
   void SetUp() override {
-    if (!UnderWine()) GTEST_SKIP() << "drives the X pointer with xdotool: runs under Wine only";
-    if (GetFileAttributesA(kXdotool) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "xdotool is not installed";
+    const std::string why_not = testing::WhyNoRealDrag();
+    if (!why_not.empty()) GTEST_SKIP() << why_not;
     RunningTool::SetUp();
     if (HasFatalFailure()) return;
     list_ = dir_.path().string() + "\\drag-list.txt";
@@ -69,14 +59,7 @@ class DraggingOntoTheTool : public RunningTool {
   void DragTo(const std::vector<std::string>& paths, POINT to) {
     WriteList(paths);
     const std::size_t before = LinesIn(report_);
-    const POINT from = Centre(source_window_);
-    std::string command = std::string(kXdotool) + " mousemove " + std::to_string(from.x) + " " +
-                          std::to_string(from.y) + " sleep 0.2 mousedown 1";
-    for (int step = 1; step <= 6; ++step) {
-      command += " mousemove " + std::to_string(from.x + (to.x - from.x) * step / 6) + " " +
-                 std::to_string(from.y + (to.y - from.y) * step / 6) + " sleep 0.1";
-    }
-    command += " sleep 0.3 mouseup 1";
+    const std::string command = testing::DragCommand(Centre(source_window_), to);
     testing::ChildProcess xdotool;
     ASSERT_TRUE(xdotool.Start(command)) << command;
     ASSERT_TRUE(testing::WaitUntil([&] { return LinesIn(report_) > before; }, 20s))
