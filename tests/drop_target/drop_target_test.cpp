@@ -16,6 +16,7 @@ namespace {
 using namespace std::string_literals;
 using testing::DropFilesBlock;
 using testing::TestDataObject;
+using testing::WideDropFilesBlock;
 using Medium = TestDataObject::Medium;
 
 constexpr DWORD kAll = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
@@ -161,6 +162,12 @@ INSTANTIATE_TEST_SUITE_P(
                      {{3, "C:\\b.exe\r\nC:\\a b\\c.dll\r\nD:\\z.exe\r\n"}}},
         DeliveryCase{"TwoFiles", {Offer(3, DropFilesBlock({"C:\\1", "C:\\2"}))}, {{3, "C:\\1\r\nC:\\2\r\n"}}},
         DeliveryCase{"NoFileGivesTheEmptyText", {Offer(3, DropFilesBlock({}))}, {{3, ""}}},
+        // A list that does not close inside its block is not read at all.
+        DeliveryCase{"AListNeverClosedGivesTheEmptyText",
+                     {Offer(3, DropFilesBlock({"C:\\a.exe", "C:\\b.exe"}).substr(0, sizeof(DROPFILES) + 18))},
+                     {{3, ""}}},
+        DeliveryCase{"WidePathsInTheAnsiCodePage", {Offer(3, WideDropFilesBlock({L"C:\\a.exe", L"C:\\x\\b.dll"}))},
+                     {{3, "C:\\a.exe\r\nC:\\x\\b.dll\r\n"}}},
         DeliveryCase{"AFolderLikeAFile", {Offer(3, DropFilesBlock({"C:\\windows\\system32"}))},
                      {{3, "C:\\windows\\system32"}}},
         DeliveryCase{"ALongPathIsNotCut", {Offer(3, DropFilesBlock({kLong, "C:\\x"}))}, {{3, kLong + "\r\nC:\\x\r\n"}}},

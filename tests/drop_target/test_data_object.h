@@ -25,6 +25,19 @@ inline std::string DropFilesBlock(const std::vector<std::string>& paths) {
   return block;
 }
 
+// The same with UTF-16 names, as drags from most programs carry them.
+inline std::string WideDropFilesBlock(const std::vector<std::wstring>& paths) {
+  DROPFILES header{};
+  header.pFiles = sizeof(DROPFILES);
+  header.fWide = TRUE;
+  std::string block(reinterpret_cast<const char*>(&header), sizeof header);
+  for (const std::wstring& path : paths) {
+    block.append(reinterpret_cast<const char*>(path.c_str()), (path.size() + 1) * sizeof(wchar_t));
+  }
+  block.append(sizeof(wchar_t), '\0');
+  return block;
+}
+
 class TestDataObject final : public IDataObject {
  public:
   enum class Medium { HGlobal, Stream };

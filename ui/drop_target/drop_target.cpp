@@ -1,8 +1,10 @@
 #include "drop_target.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -10,8 +12,14 @@
 #include <vector>
 
 #include "common/unique_handle.h"
+#include "path_list.h"
 
 namespace quorvel::ui {
+
+static_assert(sizeof(DROPFILES) == kDropFilesHeaderSize);
+static_assert(offsetof(DROPFILES, pFiles) == kDropFilesListOffsetAt);
+static_assert(offsetof(DROPFILES, fWide) == kDropFilesWideAt);
+
 namespace {
 
 FORMATETC HGlobalFormat(UINT format) {
@@ -75,11 +83,20 @@ std::string Utf8ToAnsi(const std::string& utf8) {
   return ansi;
 }
 
+// DragQueryFileA walks the path list by its NULs alone, with no bound: Wine's, asked about an
+// empty list closed by a single NUL, counts on into whatever bytes follow the block, and a list
+// from another program that never closes leads it as far. So the names are counted first,
+// inside the block, and DragQueryFileA is asked only for those.
+UINT NamesInBlock(HGLOBAL memory) {
+  const global_lock lock(memory);
+  return NamesInPathList(static_cast<const unsigned char*>(lock.data()), lock.size());
+}
+
 // Every path of the drop, each taken at its full length (asked for first, so that nothing is
 // cut at MAX_PATH). One path alone; several each followed by CR LF; none gives the empty text.
 std::string DroppedPaths(HGLOBAL memory) {
   const auto drop = static_cast<HDROP>(memory);
-  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  const UINT count = NamesInBlock(memory);
   std::string text;
   for (UINT i = 0; i < count; ++i) {
     const UINT length = DragQueryFileA(drop, i, nullptr, 0);
