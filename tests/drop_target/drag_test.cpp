@@ -16,24 +16,16 @@
 
 #include "drop_target.h"
 #include "temp_dir.h"
+#include "win32_process.h"
 #include "x_pointer.h"
 
 namespace quorvel::ui {
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
 constexpr char kSourceClass[] = "QuorvelDragSource";
 constexpr char kHostClass[] = "QuorvelDropHost";
-
-std::string Folder(const std::string& file) { return file.substr(0, file.find_last_of('\\')); }
-
-std::string ThisFolder() {
-  char path[MAX_PATH] = {};
-  (void)GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return Folder(path);
-}
 
 std::string ReadAll(const std::string& file) {
   std::ifstream in(file, std::ios::binary);
@@ -41,29 +33,6 @@ std::string ReadAll(const std::string& file) {
 }
 
 using testing::Centre;
-
-// Runs this thread's messages (OLE delivers the drop through them) until `done` or the deadline.
-template <typename Done>
-bool PumpUntil(Done done, Clock::duration limit) {
-  const auto deadline = Clock::now() + limit;
-  while (!done()) {
-    if (Clock::now() >= deadline) return false;
-    (void)MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      (void)TranslateMessage(&message);
-      (void)DispatchMessageA(&message);
-    }
-  }
-  return true;
-}
-
-bool Launch(const std::string& command_line, PROCESS_INFORMATION& process) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  std::string line = command_line;
-  return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process) != FALSE;
-}
 
 class CrossProcessDragTest : public ::testing::Test {
  protected:
@@ -94,25 +63,19 @@ class CrossProcessDragTest : public ::testing::Test {
     list_ = folder_.path().string() + "\\paths.txt";
     report_ = folder_.path().string() + "\\report.txt";
     WriteList({"C:\\placeholder"});
-    const std::string command = "\"" + ThisFolder() + "\\drag_source.exe\" \"" + list_ + "\" \"" + report_ +
-                                "\" 300 400 240 160";
-    ASSERT_TRUE(Launch(command, source_)) << command;
-    ASSERT_TRUE(PumpUntil(
-        [this] {
-          source_window_ = FindWindowA(kSourceClass, nullptr);
-          return source_window_ != nullptr && IsWindowVisible(source_window_);
-        },
-        20s))
-        << "the drag source's window did not appear";
-    PumpUntil([] { return false; }, 300ms);  // let both windows settle on the desktop
+    const std::string command = "\"" + testing::OwnFolder() + "\\drag_source.exe\" \"" + list_ + "\" \"" +
+                                report_ + "\" 300 400 240 160";
+    ASSERT_TRUE(source_.Start(command)) << command;
+    source_window_ = source_.WaitForWindow(kSourceClass, 20s);
+    ASSERT_NE(source_window_, nullptr) << "the drag source's window did not appear";
+    testing::WaitUntil([] { return false; }, 300ms);  // let both windows settle on the desktop
   }
 
   void TearDown() override {
-    if (source_.hProcess != nullptr) {
-      if (source_window_ != nullptr) (void)PostMessageA(source_window_, WM_CLOSE, 0, 0);
-      if (WaitForSingleObject(source_.hProcess, 5000) != WAIT_OBJECT_0) (void)TerminateProcess(source_.hProcess, 1);
-      (void)CloseHandle(source_.hProcess);
-      (void)CloseHandle(source_.hThread);
+    // The source is asked to close; one that has not ended by then is ended with the fixture.
+    if (source_window_ != nullptr) {
+      (void)PostMessageA(source_window_, WM_CLOSE, 0, 0);
+      (void)source_.WaitForExit(5s);
     }
     target_.Revoke(edit_);
     if (host_ != nullptr) (void)DestroyWindow(host_);
@@ -146,16 +109,14 @@ class CrossProcessDragTest : public ::testing::Test {
     received_.clear();
     const int before = DragsReported();
     const std::string command = testing::DragCommand(Centre(source_window_), to);
-    PROCESS_INFORMATION xdotool{};
-    EXPECT_TRUE(Launch(command, xdotool)) << command;
-    if (xdotool.hProcess != nullptr) (void)CloseHandle(xdotool.hProcess);
-    if (xdotool.hThread != nullptr) (void)CloseHandle(xdotool.hThread);
+    testing::ChildProcess xdotool;
+    EXPECT_TRUE(xdotool.Start(command)) << command;
 
-    EXPECT_TRUE(PumpUntil([&] { return DragsReported() > before; }, 20s))
+    EXPECT_TRUE(testing::WaitUntil([&] { return DragsReported() > before; }, 20s))
         << "the drag source never finished its drag; report so far:\n"
         << ReadAll(report_);
     // The drop is answered before DoDragDrop returns in the source, so the event is in by now.
-    PumpUntil([] { return false; }, 200ms);
+    testing::WaitUntil([] { return false; }, 200ms);
     return received_;
   }
 
@@ -165,7 +126,7 @@ class CrossProcessDragTest : public ::testing::Test {
   HWND host_ = nullptr;
   HWND edit_ = nullptr;
   HWND source_window_ = nullptr;
-  PROCESS_INFORMATION source_{};
+  testing::ChildProcess source_;
   std::string list_;
   std::string report_;
   std::vector<std::string> received_;

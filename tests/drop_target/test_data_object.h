@@ -14,29 +14,25 @@
 
 namespace quorvel::testing {
 
-// A DROPFILES block with ANSI paths, each followed by a NUL, and the list's closing NUL.
-inline std::string DropFilesBlock(const std::vector<std::string>& paths) {
+// A DROPFILES block: the paths, each followed by a NUL character, and the list's closing NUL.
+template <typename Char>
+std::string DropFilesBlockOf(const std::vector<std::basic_string<Char>>& paths) {
   DROPFILES header{};
   header.pFiles = sizeof(DROPFILES);
-  header.fWide = FALSE;
+  header.fWide = sizeof(Char) > 1 ? TRUE : FALSE;
   std::string block(reinterpret_cast<const char*>(&header), sizeof header);
-  for (const std::string& path : paths) block.append(path).push_back('\0');
-  block.push_back('\0');
+  for (const auto& path : paths) {
+    block.append(reinterpret_cast<const char*>(path.c_str()), (path.size() + 1) * sizeof(Char));
+  }
+  block.append(sizeof(Char), '\0');
   return block;
 }
 
-// The same with UTF-16 names, as drags from most programs carry them.
-inline std::string WideDropFilesBlock(const std::vector<std::wstring>& paths) {
-  DROPFILES header{};
-  header.pFiles = sizeof(DROPFILES);
-  header.fWide = TRUE;
-  std::string block(reinterpret_cast<const char*>(&header), sizeof header);
-  for (const std::wstring& path : paths) {
-    block.append(reinterpret_cast<const char*>(path.c_str()), (path.size() + 1) * sizeof(wchar_t));
-  }
-  block.append(sizeof(wchar_t), '\0');
-  return block;
-}
+// With ANSI paths.
+inline std::string DropFilesBlock(const std::vector<std::string>& paths) { return DropFilesBlockOf(paths); }
+
+// With UTF-16 paths, as drags from most programs carry them.
+inline std::string WideDropFilesBlock(const std::vector<std::wstring>& paths) { return DropFilesBlockOf(paths); }
 
 class TestDataObject final : public IDataObject {
  public:
